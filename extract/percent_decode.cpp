@@ -23,7 +23,8 @@ Text DecodePercentEscapes(const Text& s) {
   while (done < in.size()) {
     const void* found = std::memchr(in.data() + done, '%', in.size() - done);
     const std::size_t percent =
-        found == nullptr ? in.size() : static_cast<std::size_t>(static_cast<const char*>(found) - in.data());
+        found == nullptr ? in.size()
+                         : static_cast<std::size_t>(static_cast<const char*>(found) - in.data());
     out.append(in.substr(done, percent - done));
     if (percent == in.size()) break;
     const int high = percent + 2 < in.size() ? HexValue(in[percent + 1]) : -1;

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/text_printer.h"
-
 #include <optional>
 #include <string>
+
+#include "tests/support/text_printer.h"
 
 namespace veltrano {
 namespace {

@@ -27,7 +27,9 @@ TEST(DecodePercentEscapes, Table) {
       {"inside words", "50%off", "50%off"},
       {"zero byte stays escaped", "%00x", "%00x"},
       {"plus stays", "a+b", "a+b"},
-      {"double-byte characters pass", "\xD6\xD0%41", "\xD6\xD0" "A"},
+      {"double-byte characters pass", "\xD6\xD0%41",
+       "\xD6\xD0"
+       "A"},
       {"escape of a high byte", "%ff%FF", "\xFF\xFF"},
       {"empty", "", ""},
   };

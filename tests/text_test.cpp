@@ -1,13 +1,13 @@
 #include "text/text.h"
 
-#include "tests/support/text_printer.h"
-
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdint>
 #include <limits>
 #include <string>
+
+#include "tests/support/text_printer.h"
 
 namespace veltrano {
 namespace {
@@ -73,13 +73,20 @@ Count SteppingFind(std::string_view hay, std::string_view needle) {
 TEST(FindText, AgreesWithSteppingOnMixedRuns) {
   // Every haystack over a small alphabet up to length 7, with needles that can straddle pairs.
   const char alphabet[] = {'a', '\xA1', '\xB0'};
-  const std::string_view needles[] = {"a", "\xA1", "\xA1\xA1", "a\xA1", "\xB0" "a", "aa"};
+  const std::string_view needles[] = {"a",
+                                      "\xA1",
+                                      "\xA1\xA1",
+                                      "a\xA1",
+                                      "\xB0"
+                                      "a",
+                                      "aa"};
   for (int length = 0; length <= 7; ++length) {
     int combinations = 1;
     for (int i = 0; i < length; ++i) combinations *= 3;
     for (int n = 0; n < combinations; ++n) {
       std::string hay;
-      for (int i = 0, rest = n; i < length; ++i, rest /= 3) hay.push_back(alphabet[static_cast<std::size_t>(rest % 3)]);
+      for (int i = 0, rest = n; i < length; ++i, rest /= 3)
+        hay.push_back(alphabet[static_cast<std::size_t>(rest % 3)]);
       for (std::string_view needle : needles) {
         ASSERT_EQ(FindText(Text(hay), Text(needle)), SteppingFind(hay, needle))
             << "haystack of " << hay.size() << " bytes, pattern " << n;
@@ -155,7 +162,12 @@ TEST(TextUpper, Table) {
   const MapCase cases[] = {
       {"letters only", "ab%z", "AB%Z"},
       {"lone lead byte", "\xE4", "\xE4"},
-      {"second byte of a pair is not a letter", "\xB0" "a" "b", "\xB0" "aB"},
+      {"second byte of a pair is not a letter",
+       "\xB0"
+       "a"
+       "b",
+       "\xB0"
+       "aB"},
       {"capitals and digits stay", "AZ09[`{", "AZ09[`{"},
       {"empty", "", ""},
   };
@@ -170,8 +182,8 @@ TEST(TextFromByte, KeepsTheLowEightBits) {
     Count code;
     std::string_view expected;
   } cases[] = {
-      {0, ""},      {-34, "\xDE"}, {321, "A"},       {256, ""},
-      {255, "\xFF"}, {-1, "\xFF"}, {kMinCount, ""}, {kMaxCount, "\xFF"},
+      {0, ""},       {-34, "\xDE"}, {321, "A"},      {256, ""},
+      {255, "\xFF"}, {-1, "\xFF"},  {kMinCount, ""}, {kMaxCount, "\xFF"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.code);
@@ -201,7 +213,8 @@ TEST(TrimBothEnds, Table) {
 }
 
 TEST(ConcatText, JoinsInOrder) {
-  EXPECT_EQ(ConcatText(Text("ab"), Text(), Text("\xD6\xD0"), Text("c")), Text("ab\xD6\xD0" "c"));
+  EXPECT_EQ(ConcatText(Text("ab"), Text(), Text("\xD6\xD0"), Text("c")), Text("ab\xD6\xD0"
+                                                                              "c"));
   EXPECT_EQ(ConcatText(Text(), Text()), Text());
 }
 

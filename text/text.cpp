@@ -22,7 +22,8 @@ std::size_t HighRunBefore(std::string_view s, std::size_t end, std::size_t floor
 
 Text::Text(const char* bytes) : bytes_(bytes == nullptr ? "" : bytes) {}
 
-Text::Text(std::string_view bytes) : bytes_(bytes.substr(0, std::min(bytes.find('\0'), bytes.size()))) {}
+Text::Text(std::string_view bytes)
+    : bytes_(bytes.substr(0, std::min(bytes.find('\0'), bytes.size()))) {}
 
 Text Text::Adopt(std::string&& bytes) {
   Text t;
@@ -41,11 +42,11 @@ Count TextLength(const Text& t) { return static_cast<Count>(t.bytes().size()); }
 std::size_t FindCharacterAligned(std::string_view haystack, std::string_view needle) {
   if (needle.empty()) return haystack.empty() ? std::string_view::npos : 0;
   std::size_t from = 0;
-  std::size_t scanned_to = 0;  // bytes before this offset were already measured
+  std::size_t scanned_to = 0;      // bytes before this offset were already measured
   std::size_t run_at_scanned = 0;  // high-byte run length ending at scanned_to
   while (from + needle.size() <= haystack.size()) {
-    const void* hit = memmem(haystack.data() + from, haystack.size() - from, needle.data(),
-                             needle.size());
+    const void* hit =
+        memmem(haystack.data() + from, haystack.size() - from, needle.data(), needle.size());
     if (hit == nullptr) return std::string_view::npos;
     const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - haystack.data());
     std::size_t run = HighRunBefore(haystack, at, scanned_to);
@@ -74,7 +75,8 @@ Text TextMid(const Text& t, Count start, Count n) {
   if (start < 1 || start > length || n <= 0) return {};
   const Count available = length - start + 1;  // start <= length, so no overflow
   const Count take = n < available ? n : available;
-  return Text(t.bytes().substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(take)));
+  return Text(
+      t.bytes().substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(take)));
 }
 
 Text TextUpper(const Text& t) {
