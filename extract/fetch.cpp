@@ -133,7 +133,8 @@ FetchResult Fetch(const Text& address, const FetchLimits& limits) {
   curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
   curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connect_timeout.count()));
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
+                   static_cast<long>(limits.connect_timeout.count()));
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);  // safe with several fetches on threads
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error_text);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBody);

@@ -22,7 +22,8 @@ inline constexpr int kMaxRedirects = 10;
 struct FetchLimits {
   // Connection set-up, TLS handshake included.
   std::chrono::milliseconds connect_timeout{std::chrono::seconds(30)};
-  // Longest time without receiving a byte once connected; then the fetch breaks off.
+  // Longest time without receiving a byte, counted from the start of the request; then the
+  // fetch breaks off with what it has.
   std::chrono::milliseconds idle_timeout{std::chrono::seconds(60)};
   // Bytes of body kept; a longer body breaks off there.
   std::size_t max_body_bytes = std::size_t{256} << 20;
