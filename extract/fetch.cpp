@@ -36,33 +36,46 @@ bool HasHttpScheme(std::string_view address) {
 struct Transfer {
   CURL* handle;
   const FetchLimits& limits;
+  const BodySink* sink;  // null: the body is kept in `body`
   Bytes body;
+  std::size_t received = 0;
   Clock::time_point last_byte = Clock::now();
   bool body_capped = false;
   bool idle_too_long = false;
+  bool sink_done = false;
 };
+
+// Size the buffer once when the server announces the length, so a large page is not
+// reallocated and copied while it grows.
+void ReserveAnnouncedLength(Transfer& transfer) {
+  curl_off_t announced = -1;
+  curl_easy_getinfo(transfer.handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+  if (announced > 0) {
+    transfer.body.reserve(
+        std::min(static_cast<std::size_t>(announced), transfer.limits.max_body_bytes));
+  }
+}
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
   const std::size_t incoming = size * count;
   transfer->last_byte = Clock::now();
-  if (transfer->body.capacity() < transfer->limits.max_body_bytes && transfer->body.empty()) {
-    // Size the buffer once when the server announces the length, so a large page is not
-    // reallocated and copied while it grows.
-    curl_off_t announced = -1;
-    curl_easy_getinfo(transfer->handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
-    if (announced > 0) {
-      transfer->body.reserve(
-          std::min(static_cast<std::size_t>(announced), transfer->limits.max_body_bytes));
+  const std::size_t room = transfer->limits.max_body_bytes - transfer->received;
+  const std::size_t taken = std::min(incoming, room);
+  transfer->received += taken;
+  if (transfer->sink != nullptr) {
+    if (!(*transfer->sink)(std::string_view(data, taken))) {
+      transfer->sink_done = true;
+      return 0;  // libcurl stops with CURLE_WRITE_ERROR, which here means "enough"
     }
+  } else {
+    if (transfer->body.empty()) ReserveAnnouncedLength(*transfer);
+    transfer->body.append(data, taken);
   }
-  const std::size_t room = transfer->limits.max_body_bytes - transfer->body.size();
-  if (incoming > room) {
-    transfer->body.append(data, room);
+  if (taken < incoming) {
     transfer->body_capped = true;
     return 0;  // libcurl stops with CURLE_WRITE_ERROR
   }
-  transfer->body.append(data, incoming);
   return incoming;
 }
 
@@ -106,7 +119,9 @@ std::string EncodeAddressForRequest(std::string_view address) {
   return out;
 }
 
-FetchResult Fetch(const Text& address, const FetchLimits& limits) {
+namespace {
+
+FetchResult Perform(const Text& address, const FetchLimits& limits, const BodySink* sink) {
   FetchResult result;
   const std::string url = EncodeAddressForRequest(address.bytes());
   if (!HasHttpScheme(url)) {
@@ -120,7 +135,7 @@ FetchResult Fetch(const Text& address, const FetchLimits& limits) {
     return result;
   }
   CURL* curl = handle.get();
-  Transfer transfer{curl, limits, {}};
+  Transfer transfer{curl, limits, sink, {}};
   std::unique_ptr<curl_slist, CurlDeleter> headers(
       curl_slist_append(curl_slist_append(nullptr, kAcceptHeader), kNoCacheHeader));
   char error_text[CURL_ERROR_SIZE] = "";
@@ -148,6 +163,8 @@ FetchResult Fetch(const Text& address, const FetchLimits& limits) {
   const CURLcode code = curl_easy_perform(curl);
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.http_status);
   result.body = std::move(transfer.body);
+  result.received_bytes = transfer.received;
+  if (transfer.sink_done) return result;  // the sink had what it needed: not a failure
   if (transfer.body_capped) {
     result.error = kBodyTooLarge;
   } else if (transfer.idle_too_long) {
@@ -156,6 +173,16 @@ FetchResult Fetch(const Text& address, const FetchLimits& limits) {
     result.error = error_text[0] != '\0' ? error_text : curl_easy_strerror(code);
   }
   return result;
+}
+
+}  // namespace
+
+FetchResult Fetch(const Text& address, const FetchLimits& limits) {
+  return Perform(address, limits, nullptr);
+}
+
+FetchResult FetchStreaming(const Text& address, const BodySink& sink, const FetchLimits& limits) {
+  return Perform(address, limits, &sink);
 }
 
 Bytes FetchUrl(const Text& address) { return Fetch(address).body; }

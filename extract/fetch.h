@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "text/text.h"
@@ -33,6 +34,8 @@ struct FetchResult {
   // The body bytes received; empty when no response arrived, the bytes so far when the transfer
   // broke off.
   Bytes body;
+  // Body bytes received, whether kept in `body` or handed to a sink.
+  std::size_t received_bytes = 0;
   // The final response's HTTP status, or 0 when no response arrived.
   long http_status = 0;
   // Empty when the transfer completed; otherwise why it did not (libcurl's own error text, or
@@ -44,6 +47,15 @@ struct FetchResult {
 
 // Fetches `address` and reports how it went. Never throws; safe to call from several threads.
 FetchResult Fetch(const Text& address, const FetchLimits& limits = {});
+
+// Receives the body piece by piece as it arrives. Returning false ends the transfer early; that
+// is not a failure.
+using BodySink = std::function<bool(std::string_view piece)>;
+
+// Like Fetch, but hands the body to `sink` as it arrives instead of keeping it (the result's
+// body stays empty), so a large page never has to be held whole.
+FetchResult FetchStreaming(const Text& address, const BodySink& sink,
+                           const FetchLimits& limits = {});
 
 // The body of `address` alone: empty Bytes when the fetch failed, the bytes so far when the
 // body broke off.

@@ -6,11 +6,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "extract/list_entry.h"
 #include "tests/support/http_server.h"
+#include "tests/support/text_printer.h"
 
 namespace veltrano {
 namespace {
@@ -278,6 +281,35 @@ struct EncodeCase {
   std::string_view address;
   std::string_view expected;
 };
+
+TEST(FetchFirstListEntry, CutsTheEntryWhileTheBodyStreams) {
+  HttpServer server;
+  RefusingPort refusing;
+  const std::string list = "<script>g_downUrlList=[\"ftp%3A%2F%2Fh%2Fa\",\"b\"];</script>";
+  // An endless page: only stopping once the entry is settled ends this fetch before the cap.
+  server.Serve("/endless", Reply::Endless(HttpHead("200 OK") + list, std::string(4096, 'x')));
+  server.Serve("/gone", Reply::Close(HttpResponse("404 Not Found", list)));
+  server.Serve("/plain", Reply::Close(HttpResponse("200 OK", "<p>no list</p>")));
+  const struct {
+    const char* name;
+    std::string address;
+    std::optional<Text> entry;
+    bool completed;
+  } cases[] = {
+      {"endless page", server.Url("/endless"), Text("ftp%3A%2F%2Fh%2Fa"), true},
+      {"error page with a list", server.Url("/gone"), Text("ftp%3A%2F%2Fh%2Fa"), true},
+      {"page without a list", server.Url("/plain"), std::nullopt, true},
+      {"refused connection", refusing.Url("/"), std::nullopt, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ListEntryFetch fetched = FetchFirstListEntry(Text(c.address), TestLimits());
+    EXPECT_EQ(fetched.entry, c.entry);
+    EXPECT_EQ(fetched.fetch.completed(), c.completed) << fetched.fetch.error;
+    EXPECT_TRUE(fetched.fetch.body.empty());
+    EXPECT_EQ(FetchListEntry(Text(c.address)), c.entry.value_or(Text()));
+  }
+}
 
 TEST(EncodeAddressForRequest, Table) {
   const EncodeCase cases[] = {

@@ -11,13 +11,6 @@ constexpr unsigned char kIdeographicSpaceByte = 0xA1;
 
 bool IsLeadByte(char c) { return static_cast<unsigned char>(c) >= kFirstDoubleByte; }
 
-// Length of the run of lead-range bytes that ends just before `end`, not looking before `floor`.
-std::size_t HighRunBefore(std::string_view s, std::size_t end, std::size_t floor) {
-  std::size_t start = end;
-  while (start > floor && IsLeadByte(s[start - 1])) --start;
-  return end - start;
-}
-
 }  // namespace
 
 Text::Text(const char* bytes) : bytes_(bytes == nullptr ? "" : bytes) {}
@@ -34,23 +27,30 @@ Text Text::Adopt(std::string&& bytes) {
 
 Count TextLength(const Text& t) { return static_cast<Count>(t.bytes().size()); }
 
+std::size_t HighByteRunBefore(std::string_view bytes, std::size_t end, std::size_t run_before) {
+  std::size_t start = end;
+  while (start > 0 && IsLeadByte(bytes[start - 1])) --start;
+  return start == 0 ? end + run_before : end - start;
+}
+
 // memmem finds every byte-exact match quickly; a match only counts where the stepping reader
 // would stand on it. The byte after any byte below 0x80 always starts a character, so a
 // candidate starts one exactly when the run of high bytes just before it has even length.
 // Runs are measured incrementally (never rescanning bytes before the previous candidate), which
 // keeps the whole search linear even in long runs of high bytes.
-std::size_t FindCharacterAligned(std::string_view haystack, std::string_view needle) {
+std::size_t FindCharacterAligned(std::string_view haystack, std::string_view needle,
+                                 std::size_t high_run_before) {
   if (needle.empty()) return haystack.empty() ? std::string_view::npos : 0;
   std::size_t from = 0;
-  std::size_t scanned_to = 0;      // bytes before this offset were already measured
-  std::size_t run_at_scanned = 0;  // high-byte run length ending at scanned_to
+  std::size_t scanned_to = 0;                    // bytes before this offset were already measured
+  std::size_t run_at_scanned = high_run_before;  // high-byte run length ending at scanned_to
   while (from + needle.size() <= haystack.size()) {
     const void* hit =
         memmem(haystack.data() + from, haystack.size() - from, needle.data(), needle.size());
     if (hit == nullptr) return std::string_view::npos;
     const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - haystack.data());
-    std::size_t run = HighRunBefore(haystack, at, scanned_to);
-    if (run == at - scanned_to) run += run_at_scanned;  // the run reaches back past scanned_to
+    const std::size_t run =
+        HighByteRunBefore(haystack.substr(scanned_to), at - scanned_to, run_at_scanned);
     if (run % 2 == 0) return at;
     scanned_to = at;
     run_at_scanned = run;

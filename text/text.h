@@ -52,8 +52,17 @@ Count TextLength(const Text& t);
 // Bytes compare exactly (case matters). Linear in the haystack's length for every input.
 Count FindText(const Text& haystack, const Text& needle);
 // The same search over raw bytes, for callers that hold a slice of a Text (no copy needed).
-// Returns a 0-based offset into haystack, or std::string_view::npos.
-std::size_t FindCharacterAligned(std::string_view haystack, std::string_view needle);
+// Returns a 0-based offset into haystack, or std::string_view::npos. high_run_before is the
+// length of the run of bytes 0x80 or above just before haystack (only its parity matters), so a
+// search can resume in the middle of a longer text with the right alignment; the empty needle
+// is found at 0 in any non-empty haystack.
+std::size_t FindCharacterAligned(std::string_view haystack, std::string_view needle,
+                                 std::size_t high_run_before = 0);
+
+// Length of the run of bytes 0x80 or above that ends just before offset end of bytes. When the
+// run reaches back to the start of bytes, the run_before bytes of such a run that precede bytes
+// count too. Requires end <= bytes.size().
+std::size_t HighByteRunBefore(std::string_view bytes, std::size_t end, std::size_t run_before = 0);
 
 // The last n bytes of t: empty when n <= 0, all of t when n >= TextLength(t).
 Text TextRight(const Text& t, Count n);
