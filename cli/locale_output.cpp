@@ -6,11 +6,12 @@
 #include <cerrno>
 #include <memory>
 
+#include "extract/percent_decode.h"
+
 namespace veltrano {
 namespace {
 
 constexpr const char* kSourceCodeset = "GB18030";
-constexpr const char* kHexDigits = "0123456789ABCDEF";
 
 class Converter {
  public:
@@ -44,15 +45,6 @@ class Converter {
  private:
   iconv_t cd_;
 };
-
-void AppendEscaped(std::string_view bytes, std::string& out) {
-  for (char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    out += '%';
-    out += kHexDigits[byte >> 4];
-    out += kHexDigits[byte & 0xF];
-  }
-}
 
 // Bytes of the GB18030 character starting at `at`: one for ASCII, four for the four-byte form
 // (second byte a digit), two otherwise.
@@ -90,7 +82,7 @@ std::string ConvertGbkTo(std::string_view gbk, const std::string& codeset) {
     if (!converter.ok() && static_cast<unsigned char>(gbk[0]) < 0x80) {
       out += gbk[0];
     } else {
-      AppendEscaped(gbk.substr(0, escaped), out);
+      out += PercentEncode(gbk.substr(0, escaped), [](unsigned char) { return false; });
     }
     gbk.remove_prefix(escaped);
   }

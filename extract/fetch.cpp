@@ -5,6 +5,8 @@
 #include <memory>
 #include <mutex>
 
+#include "extract/percent_decode.h"
+
 namespace veltrano {
 namespace {
 
@@ -16,7 +18,6 @@ constexpr const char* kNoCacheHeader = "Pragma: no-cache";
 constexpr const char* kUnsupportedScheme = "unsupported address: only http and https are fetched";
 constexpr const char* kBodyTooLarge = "body limit reached";
 constexpr const char* kIdleTooLong = "no data received within the idle time-out";
-constexpr const char* kHexDigits = "0123456789ABCDEF";
 
 void InitCurlOnce() {
   static std::once_flag once;
@@ -103,20 +104,8 @@ struct CurlDeleter {
 }  // namespace
 
 std::string EncodeAddressForRequest(std::string_view address) {
-  address = address.substr(0, address.find('#'));
-  std::string out;
-  out.reserve(address.size());
-  for (char c : address) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte <= 0x20 || byte >= 0x7F) {
-      out.push_back('%');
-      out.push_back(kHexDigits[byte >> 4]);
-      out.push_back(kHexDigits[byte & 0xF]);
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
+  return PercentEncode(address.substr(0, address.find('#')),
+                       [](unsigned char byte) { return byte > 0x20 && byte < 0x7F; });
 }
 
 namespace {

@@ -41,4 +41,21 @@ Text DecodePercentEscapes(const Text& s) {
   return Text::Adopt(std::move(out));
 }
 
+std::string PercentEncode(std::string_view bytes, bool (*keep)(unsigned char byte)) {
+  static constexpr const char* kHexDigits = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(bytes.size());
+  for (char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (keep(byte)) {
+      out += c;
+    } else {
+      out += '%';
+      out += kHexDigits[byte >> 4];
+      out += kHexDigits[byte & 0xF];
+    }
+  }
+  return out;
+}
+
 }  // namespace veltrano
