@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <optional>
 
+#include "shell/actions.h"
 #include "shell/html_viewer.h"
 
 namespace veltrano {
@@ -69,6 +70,8 @@ MainWindow::MainWindow() {
   Place(new Label(u"标签3"_s, u"真实下载地址："_s, this), {8, 633, 80, 24});
 
   browser_->SetAboutToNavigateHandler(LetNavigationProceed);
+  connect(convert_button_, &QPushButton::clicked, this, [this] { ConvertPageAddress(*this); });
+  connect(search_button_, &QPushButton::clicked, this, [this] { SearchKeyword(*this); });
 }
 
 void MainWindow::ShowCentred() {

@@ -64,6 +64,17 @@ class ShownWindowTest : public testing::Test {
     QTest::keyClick(window_.windowHandle(), key, modifiers);
   }
 
+  // Types `text` into `target` one key press per character, as a keyboard or input method
+  // would; unlike QTest::keyClicks this carries characters beyond Latin-1 too.
+  static void TypeText(QWidget* target, const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+      const qsizetype length = text.at(i).isHighSurrogate() ? 2 : 1;
+      QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, text.mid(i, length),
+                          Qt::NoModifier);
+      i += length - 1;
+    }
+  }
+
   MainWindow window_;
 
  private:
