@@ -16,8 +16,8 @@ namespace {
 constexpr const char* kProgram = "veltrano-convert";
 constexpr std::size_t kDefaultJobs = 4;
 constexpr std::size_t kMaxJobs = 64;
-constexpr int kExitAllConverted = 0;
-constexpr int kExitSomeFailed = 1;
+constexpr int kExitSuccess = 0;
+constexpr int kExitSomeFailed = 1;  // also when the output could not be written
 constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
@@ -68,10 +68,10 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
       only_addresses = true;
     } else if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
-      return kExitAllConverted;
+      return kExitSuccess;
     } else if (arg == "--version") {
       std::cout << kProgram << " " << VELTRANO_VERSION << "\n";
-      return kExitAllConverted;
+      return kExitSuccess;
     } else if (arg == "--raw") {
       options.raw = true;
     } else if (arg == "--bytes") {
@@ -85,7 +85,8 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
         value = arg.substr(7);
       }
       if (!ParseJobs(value, options.jobs)) {
-        return UsageError("--jobs takes a whole number from 1 to 64, not '" + value + "'");
+        return UsageError("--jobs takes a whole number from 1 to " + std::to_string(kMaxJobs) +
+                          ", not '" + value + "'");
       }
     } else {
       return UsageError("unknown option '" + arg + "'");
@@ -104,10 +105,7 @@ std::vector<std::string> ReadAddressLines(std::istream& in) {
   return addresses;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
+int Run(int argc, char** argv) {
   Options options;
   if (const std::optional<int> status = ParseArguments(argc, argv, options)) return *status;
   if (options.addresses.empty()) options.addresses = ReadAddressLines(std::cin);
@@ -130,5 +128,18 @@ int main(int argc, char** argv) {
                   << '\n'
                   << std::flush;
       });
-  return all_converted ? kExitAllConverted : kExitSomeFailed;
+  return all_converted ? kExitSuccess : kExitSomeFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  const int status = Run(argc, argv);
+  // A script must not take lost output (a full disk, say) for success.
+  if (!std::cout.flush()) {
+    std::cerr << kProgram << ": could not write the output\n";
+    return status == kExitSuccess ? kExitSomeFailed : status;
+  }
+  return status;
 }

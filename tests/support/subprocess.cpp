@@ -24,17 +24,25 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& i
   Pipe(in);
   Pipe(out);
   Pipe(err);
+  // Everything the child needs is built before fork: a test process has threads, so the child
+  // may only make async-signal-safe calls until it execs.
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  std::vector<char*> child_env;
+  for (const std::string& entry : env) child_env.push_back(const_cast<char*>(entry.c_str()));
+  for (char** inherited = environ; *inherited != nullptr; ++inherited) {
+    child_env.push_back(*inherited);  // after ours: the first of two equal names wins
+  }
+  child_env.push_back(nullptr);
+
   const pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
     dup2(in[0], 0);
     dup2(out[1], 1);
     dup2(err[1], 2);
-    for (const std::string& entry : env) putenv(const_cast<char*>(entry.c_str()));
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
+    execve(args[0], args.data(), child_env.data());
     _exit(127);
   }
   close(in[0]);
