@@ -139,6 +139,7 @@ FetchResult Perform(const Text& address, const FetchLimits& limits, const BodySi
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
                    static_cast<long>(limits.connect_timeout.count()));
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.transfer_timeout.count()));
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);  // safe with several fetches on threads
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error_text);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBody);

@@ -26,6 +26,9 @@ struct FetchLimits {
   // Longest time without receiving a byte, counted from the start of the request; then the
   // fetch breaks off with what it has.
   std::chrono::milliseconds idle_timeout{std::chrono::seconds(60)};
+  // The whole transfer; then it breaks off with what it has. Without it a server that sends a
+  // byte just inside every idle time-out could hold the fetch for ever.
+  std::chrono::milliseconds transfer_timeout{std::chrono::minutes(10)};
   // Bytes of body kept; a longer body breaks off there.
   std::size_t max_body_bytes = std::size_t{256} << 20;
 };
@@ -38,8 +41,8 @@ struct FetchResult {
   std::size_t received_bytes = 0;
   // The final response's HTTP status, or 0 when no response arrived.
   long http_status = 0;
-  // Empty when the transfer completed; otherwise why it did not (libcurl's own error text, or
-  // one of ours for an unsupported scheme or the body limit).
+  // Empty when the transfer completed; otherwise why it did not: libcurl's own error text, or
+  // one of ours for an unsupported scheme, the body limit or the idle time-out.
   std::string error;
 
   bool completed() const { return error.empty(); }

@@ -189,6 +189,19 @@ struct RedirectCase {
   bool completed;
 };
 
+TEST(Fetch, EndsATransferThatRunsTooLong) {
+  HttpServer server;
+  // A body that stops short of its length: only the time limit can end this transfer.
+  server.Serve("/", Reply::Stall(HttpHead("200 OK", "Content-Length: 100\r\n") + "abc"));
+  FetchLimits limits = TestLimits();
+  limits.idle_timeout = 60s;
+  limits.transfer_timeout = 300ms;
+  const FetchResult result = Fetch(Text(server.Url("/")), limits);
+  EXPECT_FALSE(result.completed());
+  EXPECT_EQ(result.body, "abc");  // the bytes so far are kept
+  EXPECT_EQ(result.http_status, 200);
+}
+
 TEST(Fetch, FollowsRedirectsWithinLimits) {
   const RedirectCase cases[] = {
       {"one redirect", 1, "", "end", true},
