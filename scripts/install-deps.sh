@@ -5,12 +5,12 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-webengine-dev qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-webengine-dev libgl-dev
   libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick fonts-noto-cjk
+  xvfb xauth fonts-noto-cjk
   curl time python3
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file binutils
 )
 
 missing=()
