@@ -46,7 +46,7 @@ class Converter {
   iconv_t cd_;
 };
 
-// Bytes of the GB18030 character starting at `at`: one for ASCII, four for the four-byte form
+// Bytes of the GB18030 character that starts `s`: one for ASCII, four for the four-byte form
 // (second byte a digit), two otherwise.
 std::size_t CharacterWidth(std::string_view s) {
   if (static_cast<unsigned char>(s[0]) < 0x80) return 1;

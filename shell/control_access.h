@@ -17,7 +17,7 @@ class HtmlViewer;
 Text GetEditText(const EditBox& box);
 
 // Replaces the box's whole text by `text` (the empty Text empties it); nothing is cut, limited or
-// lost. The box's text-changed signal fires afterwards.
+// lost. The box's text-changed signal fires afterwards when the text shown changed.
 void SetEditText(EditBox& box, const Text& text);
 
 // Makes `address` the browser's address and at once starts navigating there, without waiting for

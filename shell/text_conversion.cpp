@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "extract/percent_decode.h"
+
 namespace veltrano {
 namespace {
 
@@ -32,20 +34,10 @@ Text QStringToText(const QString& s) {
 }
 
 QUrl TextToUrl(const Text& t) {
-  static constexpr char kHexDigits[] = "0123456789ABCDEF";
-  QString address;
-  address.reserve(static_cast<qsizetype>(t.bytes().size()));
-  for (const char c : t.bytes()) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      address.append(QLatin1Char(c));
-    } else {
-      address.append(QLatin1Char('%'));
-      address.append(QLatin1Char(kHexDigits[byte >> 4]));
-      address.append(QLatin1Char(kHexDigits[byte & 0x0F]));
-    }
-  }
-  return QUrl(address, QUrl::TolerantMode);
+  const std::string address =
+      PercentEncode(t.bytes(), [](unsigned char byte) { return byte < 0x80; });
+  return QUrl(QString::fromLatin1(address.data(), static_cast<qsizetype>(address.size())),
+              QUrl::TolerantMode);
 }
 
 Text UrlToText(const QUrl& url) {

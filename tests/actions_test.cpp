@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "shell/control_access.h"
+#include "tests/support/film_page.h"
 #include "tests/support/http_server.h"
 #include "tests/support/shown_window.h"
 #include "tests/support/text_printer.h"
@@ -23,15 +24,10 @@ namespace {
 using namespace Qt::StringLiterals;
 using test::HttpResponse;
 using test::HttpServer;
+using test::kFilmEntry;
+using test::kFilmPage;
 using test::RefusingPort;
 using test::Reply;
-
-// A GBK film page whose list holds two GBK-percent-escaped ftp addresses (中文 is D6 D0 CE C4).
-constexpr const char* kFilmPage =
-    "<html><head><title>\xD6\xD0\xCE\xC4</title></head><body><script>"
-    "var g_downUrlList=[\"ftp%3A%2F%2Fdl.example%2F%D6%D0%CE%C4.mkv\","
-    "\"ftp%3A%2F%2Fdl.example%2Fb.mkv\"];</script></body></html>";
-constexpr const char* kFilmEntry = "ftp%3A%2F%2Fdl.example%2F%D6%D0%CE%C4.mkv";
 
 class ActionsTest : public test::ShownWindowTest {
  protected:

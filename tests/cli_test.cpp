@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/locale_output.h"
+#include "tests/support/film_page.h"
 #include "tests/support/http_server.h"
 #include "tests/support/subprocess.h"
 
@@ -15,16 +16,12 @@ namespace {
 using namespace std::chrono_literals;
 using test::HttpResponse;
 using test::HttpServer;
+using test::kFilmEntry;
+using test::kFilmPage;
 using test::RefusingPort;
 using test::Reply;
 using test::RunProgram;
 
-// A GBK film page whose list holds two GBK-percent-escaped addresses (中文 is D6 D0 CE C4).
-constexpr const char* kFilmPage =
-    "<html><head><title>\xD6\xD0\xCE\xC4</title></head><body><script>"
-    "var g_downUrlList=[\"ftp%3A%2F%2Fdl.example%2F%D6%D0%CE%C4.mkv\","
-    "\"ftp%3A%2F%2Fdl.example%2Fb.mkv\"];</script></body></html>";
-constexpr const char* kFilmEntry = "ftp%3A%2F%2Fdl.example%2F%D6%D0%CE%C4.mkv";
 constexpr const char* kFilmAddressGbk = "ftp://dl.example/\xD6\xD0\xCE\xC4.mkv";
 constexpr const char* kFilmAddressUtf8 = "ftp://dl.example/\xE4\xB8\xAD\xE6\x96\x87.mkv";
 
@@ -150,6 +147,17 @@ TEST_F(ConvertProgram, CommandLine) {
     EXPECT_NE(run.err.find(c.err_contains), std::string::npos) << run.err;
   }
   EXPECT_EQ(server_.Connections(), 0u);
+}
+
+TEST_F(ConvertProgram, LostOutputIsAFailure) {
+  for (const std::string& arg : {std::string("--help"), server_.Url("/film")}) {
+    SCOPED_TRACE(arg);
+    const test::ProgramRun run =
+        RunProgram({"/bin/sh", "-c", "exec \"$0\" \"$1\" >/dev/full", VELTRANO_CONVERT_PATH, arg},
+                   "", {"no_proxy=127.0.0.1"});
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.err.find("could not write the output"), std::string::npos) << run.err;
+  }
 }
 
 TEST(ConvertGbkTo, NeverDropsAByteSilently) {
