@@ -7,14 +7,16 @@
 namespace veltrano {
 namespace {
 
+constexpr const char* kHexDigits = "0123456789ABCDEF";
+
 // Each byte's value as a hexadecimal digit, or 0x100 for a byte that is none: then
 // 16 * high + low lies in 1..255 exactly when both are digits and name a byte other than zero.
 constexpr std::array<std::uint16_t, 256> kDigitValue = [] {
   std::array<std::uint16_t, 256> values{};
   values.fill(0x100);
   for (std::uint16_t d = 0; d < 16; ++d) {
-    values[static_cast<unsigned char>("0123456789ABCDEF"[d])] = d;
-    values[static_cast<unsigned char>("0123456789abcdef"[d])] = d;
+    values[static_cast<unsigned char>(kHexDigits[d])] = d;
+    values[static_cast<unsigned char>(kHexDigits[d] | 0x20)] = d;  // small letters; digits stay
   }
   return values;
 }();
@@ -51,7 +53,6 @@ Text DecodePercentEscapes(const Text& s) {
 }
 
 std::string PercentEncode(std::string_view bytes, bool (*keep)(unsigned char byte)) {
-  static constexpr const char* kHexDigits = "0123456789ABCDEF";
   std::string out;
   out.reserve(bytes.size());
   for (char c : bytes) {
